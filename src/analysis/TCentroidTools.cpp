@@ -1,8 +1,87 @@
 #include "analysis/TCentroidTools.hpp"
 
+#include <cmath>
 #include <memory>
+#include <string>
+
+#include "model/TundrelError.hpp"
 
 namespace TCentroidTools {
+
+namespace {
+
+using PointPtr = std::unique_ptr<TPoint>;
+
+// The population of the year, or nullptr when the patch does not hold it.
+const double* FindPopulation(TPatch* patch, long year) {
+  const auto& populations = patch->GetPopulations();
+  auto found = populations.find(year);
+  return found == populations.end() ? nullptr : &found->second;
+}
+
+// A run of `length` consecutive entries of the patch's own year list, all with a
+// population other than 0 (NaN and negative values count as occupied).
+bool HasOccupiedRun(TPatch* patch, long length) {
+  if (length <= 0)
+    return length == 0;
+  long run = 0;
+  for (const auto& entry : patch->GetPopulations()) {
+    run = entry.second != 0 ? run + 1 : 0;
+    if (run >= length)
+      return true;
+  }
+  return false;
+}
+
+template <typename OneYear>
+TCentroids* SeriesOverYearList(TPatches* patches, OneYear oneYear) {
+  std::unique_ptr<TCentroids> series(new TCentroids(""));
+  for (long year : MakeYearList(patches))
+    series->SetCoords(year, oneYear(patches, year));
+  return series.release();
+}
+
+template <typename Centroid>
+TCentroids* SubpopulationSeries(TPatches* patches, double threshold, char axis, bool direction,
+                                Centroid centroid) {
+  std::vector<std::string> ordered = SortOnOrdinate(patches, axis);
+  std::unique_ptr<TCentroids> series(new TCentroids(""));
+  for (long year : MakeYearList(patches)) {
+    std::unique_ptr<TPatches> edge(GetSubpopulation(patches, ordered, threshold, year, direction));
+    series->SetCoords(year, centroid(edge.get(), year));
+  }
+  return series.release();
+}
+
+void RequireStartPosition(const std::vector<long>& years, long start) {
+  if (start < 0 || static_cast<std::size_t>(start) >= years.size()) {
+    throw TundrelError("Start position " + std::to_string(start) + " is outside the " +
+                       std::to_string(years.size()) + " years of the series");
+  }
+}
+
+void RequireYears(const std::vector<long>& years) {
+  if (years.empty())
+    throw TundrelError("The series holds no year");
+}
+
+// reference - point of the year, both read from series.
+TPoint* DiffFrom(TPoint* reference, TCentroids* series, long year) {
+  PointPtr point(series->GetCoords(year));
+  return reference->Diff(point.get());
+}
+
+}  // namespace
+
+TPatches* CleanPatches(TPatches* patches, long threshold) {
+  std::unique_ptr<TPatches> cleaned(new TPatches());
+  cleaned->SetResolution(patches->GetResolution());
+  for (const auto& entry : patches->GetPatchMap()) {
+    if (HasOccupiedRun(entry.second, threshold))
+      cleaned->AddPatch(entry.second->Clone());
+  }
+  return cleaned.release();
+}
 
 std::vector<long> MakeYearList(TPatches* patches) {
   std::vector<long> years;
@@ -17,16 +96,64 @@ std::vector<long> MakeYearList(TPatches* patches) {
     if (entry.second->GetMaxYear() > last)
       last = entry.second->GetMaxYear();
   }
+  if (last >= first)
+    years.reserve(static_cast<std::size_t>(last - first + 1));
   for (long year = first; year <= last; ++year)
     years.push_back(year);
   return years;
 }
 
-std::vector<TPoint*> GetNonzeroPoints(TPatches* patches, long year) {
-  std::vector<std::unique_ptr<TPoint>> owned;
+double SumPopulations(TPatches* patches, long year) {
+  double total = 0;
+  for (const auto& entry : patches->GetPatchMap()) {
+    if (const double* population = FindPopulation(entry.second, year))
+      total += *population;
+  }
+  return total;
+}
+
+TPoint* WeightedMeans(TPatches* patches, long year) {
+  double sumX = 0, sumY = 0, weight = 0;
   for (const auto& entry : patches->GetPatchMap()) {
     TPatch* patch = entry.second;
-    if (patch->HasYear(year) && patch->GetYear(year) > 0)
+    if (const double* population = FindPopulation(patch, year)) {
+      sumX += patch->GetX() * *population;
+      sumY += patch->GetY() * *population;
+      weight += *population;
+    }
+  }
+  return new TPoint(sumX / weight, sumY / weight);
+}
+
+TCentroids* WeightedMeans(TPatches* patches) {
+  return SeriesOverYearList(patches, [](TPatches* p, long year) { return WeightedMeans(p, year); });
+}
+
+TPoint* Means(TPatches* patches, long year) {
+  double sumX = 0, sumY = 0;
+  long count = 0;
+  for (const auto& entry : patches->GetPatchMap()) {
+    TPatch* patch = entry.second;
+    const double* population = FindPopulation(patch, year);
+    if (population && *population > 0) {
+      sumX += patch->GetX();
+      sumY += patch->GetY();
+      ++count;
+    }
+  }
+  return new TPoint(sumX / static_cast<double>(count), sumY / static_cast<double>(count));
+}
+
+TCentroids* Means(TPatches* patches) {
+  return SeriesOverYearList(patches, [](TPatches* p, long year) { return Means(p, year); });
+}
+
+std::vector<TPoint*> GetNonzeroPoints(TPatches* patches, long year) {
+  std::vector<PointPtr> owned;
+  for (const auto& entry : patches->GetPatchMap()) {
+    TPatch* patch = entry.second;
+    const double* population = FindPopulation(patch, year);
+    if (population && *population > 0)
       owned.emplace_back(new TPoint(patch->GetX(), patch->GetY()));
   }
   std::vector<TPoint*> points;
@@ -34,6 +161,138 @@ std::vector<TPoint*> GetNonzeroPoints(TPatches* patches, long year) {
   for (auto& point : owned)
     points.push_back(point.release());
   return points;
+}
+
+// Selection sort, kept on purpose: its (unstable) order among equal coordinates decides
+// which patch is reached first and which one is cut at the edge's boundary.
+std::vector<std::string> SortOnOrdinate(TPatches* patches, char axis) {
+  std::vector<std::string> names;
+  std::vector<double> values;
+  for (const auto& entry : patches->GetPatchMap()) {
+    names.push_back(entry.first);
+    values.push_back(axis == 'X' ? entry.second->GetX() : entry.second->GetY());
+  }
+  std::size_t count = names.size();
+  for (std::size_t i = 0; i + 1 < count; ++i) {
+    std::size_t smallest = i;
+    for (std::size_t j = i + 1; j < count; ++j) {
+      if (values[j] < values[smallest])
+        smallest = j;
+    }
+    std::swap(values[i], values[smallest]);
+    std::swap(names[i], names[smallest]);
+  }
+  return names;
+}
+
+// Gathers patches from one end of the ordered list until the share of the year's total
+// is reached; the patch that passes the target counts with what was still missing. When
+// the list runs out first (a threshold above 1, or rounding at exactly 1), every patch
+// holding the year is in, each with its whole population.
+TPatches* GetSubpopulation(TPatches* patches, std::vector<std::string> names, double threshold,
+                           long year, bool direction) {
+  std::unique_ptr<TPatches> edge(new TPatches());
+  double target = SumPopulations(patches, year) * threshold;
+  double gathered = 0;
+  long count = static_cast<long>(names.size());
+  long position = direction ? 0 : count - 1;
+  long step = direction ? 1 : -1;
+  while (target > gathered && position >= 0 && position < count) {
+    TPatch* patch = patches->GetPatch(names[position]);
+    double before = gathered;
+    if (const double* population = FindPopulation(patch, year)) {
+      std::unique_ptr<TPatch> member(patch->ShallowClone());
+      double contribution = *population;
+      gathered += contribution;
+      if (gathered > target)
+        contribution = target - before;
+      member->SetYear(year, contribution);
+      edge->AddPatch(member.release());
+    }
+    position += step;
+  }
+  return edge.release();
+}
+
+TCentroids* GetSubpopulationWeightedMeans(TPatches* patches, double threshold, char axis,
+                                          bool direction) {
+  return SubpopulationSeries(patches, threshold, axis, direction,
+                             [](TPatches* edge, long year) { return WeightedMeans(edge, year); });
+}
+
+TCentroids* GetSubpopulationMeans(TPatches* patches, double threshold, char axis, bool direction) {
+  return SubpopulationSeries(patches, threshold, axis, direction,
+                             [](TPatches* edge, long year) { return Means(edge, year); });
+}
+
+TCentroids* GetRangeCoordShifts(TCentroids* series, long start) {
+  std::vector<long> years = series->GetYearList();
+  RequireStartPosition(years, start);
+  PointPtr reference(series->GetCoords(years[start]));
+  std::unique_ptr<TCentroids> shifts(new TCentroids(""));
+  for (std::size_t i = start; i < years.size(); ++i)
+    shifts->SetCoords(years[i], DiffFrom(reference.get(), series, years[i]));
+  return shifts.release();
+}
+
+TCentroids* GetDiffs(TCentroids* first, TCentroids* second) {
+  std::unique_ptr<TCentroids> diffs(new TCentroids(""));
+  for (long year : first->GetYearList()) {
+    PointPtr point(first->GetCoords(year));
+    diffs->SetCoords(year, DiffFrom(point.get(), second, year));
+  }
+  return diffs.release();
+}
+
+// For a start above 0 the reference is the year just before the start position.
+TCentroids* GetDiffInitial(TCentroids* first, TCentroids* second, long start) {
+  std::vector<long> years = second->GetYearList();
+  RequireStartPosition(years, start);
+  PointPtr reference(first->GetCoords(years[start > 0 ? start - 1 : 0]));
+  std::unique_ptr<TCentroids> diffs(new TCentroids(""));
+  for (std::size_t i = start; i < years.size(); ++i)
+    diffs->SetCoords(years[i], DiffFrom(reference.get(), second, years[i]));
+  return diffs.release();
+}
+
+// Current minus the calendar year before, which the series must hold.
+TCentroids* GetYearlyRangeCoordShifts(TCentroids* series) {
+  std::vector<long> years = series->GetYearList();
+  RequireYears(years);
+  std::unique_ptr<TCentroids> shifts(new TCentroids(""));
+  for (std::size_t i = 1; i < years.size(); ++i) {
+    PointPtr current(series->GetCoords(years[i]));
+    shifts->SetCoords(years[i], DiffFrom(current.get(), series, years[i] - 1));
+  }
+  return shifts.release();
+}
+
+TCentroids* GetPropYearlyRangeCoordShifts(TCentroids* first, TCentroids* second) {
+  std::unique_ptr<TCentroids> gaps(GetDiffs(first, second));
+  std::unique_ptr<TCentroids> yearly(GetYearlyRangeCoordShifts(second));
+  std::unique_ptr<TCentroids> shares(new TCentroids(""));
+  for (long year : yearly->GetYearList()) {
+    PointPtr change(yearly->GetCoords(year));
+    PointPtr gap(gaps->GetCoords(year));
+    shares->SetCoords(year, new TPoint(change->X() / gap->X() * 100, change->Y() / gap->Y() * 100));
+  }
+  return shares.release();
+}
+
+TCentroids* GetPropInitialRangeCoordShifts(TCentroids* first, TCentroids* second, long start) {
+  std::unique_ptr<TCentroids> distances(GetDiffInitial(first, second, start));
+  std::vector<long> years = distances->GetYearList();
+  RequireYears(years);
+  PointPtr base(distances->GetCoords(years.front()));
+  double baseX = std::abs(base->X());
+  double baseY = std::abs(base->Y());
+  std::unique_ptr<TCentroids> shares(new TCentroids(""));
+  for (long year : years) {
+    PointPtr distance(distances->GetCoords(year));
+    shares->SetCoords(year, new TPoint(std::abs(std::abs(distance->X()) - baseX) / baseX * 100,
+                                       std::abs(std::abs(distance->Y()) - baseY) / baseY * 100));
+  }
+  return shares.release();
 }
 
 }  // namespace TCentroidTools

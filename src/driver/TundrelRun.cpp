@@ -8,7 +8,9 @@
 #include <new>
 #include <string>
 
+#include "analysis/TCentroidTools.hpp"
 #include "driver/NumberFormat.hpp"
+#include "model/TCentroids.hpp"
 #include "model/TPatches.hpp"
 #include "model/TundrelError.hpp"
 #include "mpfile/TMPParser.hpp"
@@ -109,10 +111,105 @@ class ReportWriter {
   const std::string& delimiter;
 };
 
+std::string CountOfYears(std::size_t years) {
+  return std::to_string(years) + (years == 1 ? " year" : " years");
+}
+
+// The shift series start at position burn-in of the year list; when there is no such
+// position the run has nothing to report, and the message says why.
+void RequireYearsToReport(const RunSettings& settings, TPatches* current, TCentroids* centroids) {
+  std::size_t years = centroids->GetYearList().size();
+  std::string why;
+  if (current->GetNumPatches() == 0) {
+    why = settings.patchSizeThreshold > 0 ? "cleaning removed every patch"
+                                          : "the MP file has no patches";
+  } else if (years == 0) {
+    why = "the patches hold no years";
+  } else if (settings.burnIn < 0) {
+    why = "burn-in " + FormatInteger(settings.burnIn) + " is negative";
+  } else if (static_cast<std::size_t>(settings.burnIn) >= years) {
+    why = "burn-in " + FormatInteger(settings.burnIn) + " is not below the " + CountOfYears(years) +
+          " of the file";
+  } else {
+    return;
+  }
+  throw TundrelError("No years to report: " + why);
+}
+
+// Both edges' centroid series and their shifts from the first year after the burn-in.
+// North walks from the smallest coordinate, south from the largest.
+struct EdgeSeries {
+  std::unique_ptr<TCentroids> northCentroids;
+  std::unique_ptr<TCentroids> southCentroids;
+  std::unique_ptr<TCentroids> northShifts;
+  std::unique_ptr<TCentroids> southShifts;
+};
+
+void ComputeEdges(const RunSettings& settings, TPatches* current, EdgeSeries& edges) {
+  edges.southCentroids.reset(TCentroidTools::GetSubpopulationWeightedMeans(
+      current, settings.threshold, settings.axis, false));
+  RequireYearsToReport(settings, current, edges.southCentroids.get());
+  edges.southShifts.reset(
+      TCentroidTools::GetRangeCoordShifts(edges.southCentroids.get(), settings.burnIn));
+  edges.northCentroids.reset(TCentroidTools::GetSubpopulationWeightedMeans(
+      current, settings.threshold, settings.axis, true));
+  edges.northShifts.reset(
+      TCentroidTools::GetRangeCoordShifts(edges.northCentroids.get(), settings.burnIn));
+}
+
+void WriteYearRows(ReportWriter& report, const EdgeSeries& edges, double resolution) {
+  bool inKilometres = resolution != 1.0;
+  if (inKilometres) {
+    report.Line(
+        {"Year", "X", "Y", "Year", "X", "Y", "Year", "X(km)", "Y(km)", "Year", "X(km)", "Y(km)"});
+  } else {
+    report.Line({"Year", "X", "Y", "Year", "X", "Y"});
+  }
+  for (long year : edges.northShifts->GetYearList()) {
+    std::unique_ptr<TPoint> north(edges.northShifts->GetCoords(year));
+    std::unique_ptr<TPoint> south(edges.southShifts->GetCoords(year));
+    std::string y = FormatInteger(year);
+    if (inKilometres) {
+      report.Line({y, FormatNumber(north->X()), FormatNumber(north->Y()), y,
+                   FormatNumber(south->X()), FormatNumber(south->Y()), y,
+                   FormatNumber(resolution * south->X()), FormatNumber(resolution * south->Y()), y,
+                   FormatNumber(resolution * north->X()), FormatNumber(resolution * north->Y())});
+    } else {
+      report.Line({y, FormatNumber(north->X()), FormatNumber(north->Y()), y,
+                   FormatNumber(south->X()), FormatNumber(south->Y())});
+    }
+  }
+}
+
 void Run(const RunSettings& settings, std::ostream& out) {
   ReportWriter report(out, settings.delimiter);
   std::unique_ptr<TPatches> current(TMPParser::LoadMP(settings.fileName, settings.startYear));
   report.Line({"Num patches loaded", FormatInteger(current->GetNumPatches())});
+
+  if (settings.patchSizeThreshold > 0) {
+    current.reset(TCentroidTools::CleanPatches(current.get(), settings.patchSizeThreshold));
+    report.Line({"Patch size threshold", FormatInteger(settings.patchSizeThreshold)});
+    report.Line({"Num patches after cleaning", FormatInteger(current->GetNumPatches())});
+  }
+  double resolution = current->GetResolution();
+  report.Line({"Resolution(km)", FormatNumber(resolution)});
+
+  EdgeSeries edges;
+  ComputeEdges(settings, current.get(), edges);
+  current.reset();
+
+  std::size_t totalYears = edges.northCentroids->GetYearList().size();
+  report.Line({"Total years", std::to_string(totalYears)});
+  if (settings.burnIn > 0)
+    report.Line({"Burn-in years", FormatInteger(settings.burnIn)});
+  report.Line({"", "North", "", "South"});
+
+  long firstYear = edges.northShifts->GetYearList().front();
+  std::unique_ptr<TPoint> north(edges.northCentroids->GetCoords(firstYear));
+  std::unique_ptr<TPoint> south(edges.southCentroids->GetCoords(firstYear));
+  report.Line({"Initial Coords", FormatNumber(north->X()), FormatNumber(north->Y()), "",
+               FormatNumber(south->X()), FormatNumber(south->Y())});
+  WriteYearRows(report, edges, resolution);
 }
 
 }  // namespace

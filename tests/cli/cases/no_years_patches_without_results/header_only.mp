@@ -1,0 +1,3 @@
+Pop 1,1,2
+Pop 2,3,4
+Migration
