@@ -1,5 +1,6 @@
 #include "analysis/TCentroidTools.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -71,7 +72,63 @@ TPoint* DiffFrom(TPoint* reference, TCentroids* series, long year) {
   return reference->Diff(point.get());
 }
 
+// The x and the y values of a series in year order, each smoothed by itself.
+struct Coordinates {
+  std::vector<long> years;
+  std::vector<double> xs, ys;
+
+  explicit Coordinates(TCentroids* series) {
+    for (const auto& [year, point] : series->GetPointMap()) {
+      years.push_back(year);
+      xs.push_back(point->X());
+      ys.push_back(point->Y());
+    }
+  }
+};
+
+// Calls reduce(first, window) for every window start, in order, and stores the point it
+// returns under the year at position start + (window - 1) / 2.
+template <typename Reduce>
+TCentroids* SmoothByWindows(TCentroids* series, long window, Reduce reduce) {
+  RequireWindow(window);
+  Coordinates input(series);
+  std::unique_ptr<TCentroids> smoothed(new TCentroids(""));
+  long count = static_cast<long>(input.years.size());
+  long half = (window - 1) / 2;
+  for (long first = 0; first <= count - window; ++first) {
+    auto [x, y] = reduce(input, first);
+    smoothed->SetCoords(input.years[first + half], new TPoint(x, y));
+  }
+  return smoothed.release();
+}
+
+double WindowMean(const std::vector<double>& values, long first, long window) {
+  double sum = 0;
+  for (long i = first; i < first + window; ++i)
+    sum += values[i];
+  return sum / static_cast<double>(window);
+}
+
+// Ascending, with NaN after every number: a strict order, so sorting a window that
+// holds NaN (the shift of a year with an empty edge) stays well defined.
+bool AscendingNaNLast(double a, double b) {
+  return a < b || (!std::isnan(a) && std::isnan(b));
+}
+
+double WindowMedian(const std::vector<double>& values, long first, long window,
+                    std::vector<double>& scratch) {
+  scratch.assign(values.begin() + first, values.begin() + first + window);
+  std::stable_sort(scratch.begin(), scratch.end(), AscendingNaNLast);
+  return scratch[window / 2];
+}
+
 }  // namespace
+
+void RequireWindow(long window) {
+  if (window < 1) {
+    throw TundrelError("Smoothing window must be at least 1, not " + std::to_string(window));
+  }
+}
 
 TPatches* CleanPatches(TPatches* patches, long threshold) {
   std::unique_ptr<TPatches> cleaned(new TPatches());
@@ -293,6 +350,59 @@ TCentroids* GetPropInitialRangeCoordShifts(TCentroids* first, TCentroids* second
                                        std::abs(std::abs(distance->Y()) - baseY) / baseY * 100));
   }
   return shares.release();
+}
+
+TCentroids* MovingAverage(TCentroids* series, long window) {
+  return SmoothByWindows(series, window, [window](const Coordinates& input, long first) {
+    return std::pair(WindowMean(input.xs, first, window), WindowMean(input.ys, first, window));
+  });
+}
+
+// The median of x and the median of y are taken separately, so a window's point may
+// combine the x of one year with the y of another. Even windows take the upper middle.
+TCentroids* MedianSmoothing(TCentroids* series, long window) {
+  std::vector<double> scratch;
+  return SmoothByWindows(series, window, [&](const Coordinates& input, long first) {
+    double x = WindowMedian(input.xs, first, window, scratch);
+    return std::pair(x, WindowMedian(input.ys, first, window, scratch));
+  });
+}
+
+TCentroids* ExponentialSmoothing(TCentroids* series, double alpha) {
+  std::unique_ptr<TCentroids> smoothed(new TCentroids(""));
+  Coordinates input(series);
+  if (input.years.empty())
+    return smoothed.release();
+  double x = input.xs.front(), y = input.ys.front();
+  smoothed->SetCoords(input.years.front(), new TPoint(x, y));
+  for (std::size_t i = 1; i < input.years.size(); ++i) {
+    x = x + alpha * (input.xs[i] - x);
+    y = y + alpha * (input.ys[i] - y);
+    smoothed->SetCoords(input.years[i], new TPoint(x, y));
+  }
+  return smoothed.release();
+}
+
+std::vector<double> MovingAverageSmoothing(std::vector<double> values, long window) {
+  RequireWindow(window);
+  std::vector<double> smoothed;
+  long count = static_cast<long>(values.size());
+  for (long first = 0; first <= count - window; ++first)
+    smoothed.push_back(WindowMean(values, first, window));
+  return smoothed;
+}
+
+std::vector<double> ExponentialSmoothing(std::vector<double> values, double alpha) {
+  std::vector<double> smoothed;
+  if (values.empty())
+    return smoothed;
+  double level = values.front();
+  smoothed.push_back(level);
+  for (std::size_t i = 1; i < values.size(); ++i) {
+    level = level + alpha * (values[i] - level);
+    smoothed.push_back(level);
+  }
+  return smoothed;
 }
 
 }  // namespace TCentroidTools

@@ -48,7 +48,11 @@ TCentroids* GetYearlyRangeCoordShifts(TCentroids* series);
 TCentroids* GetPropYearlyRangeCoordShifts(TCentroids* first, TCentroids* second);
 TCentroids* GetPropInitialRangeCoordShifts(TCentroids* first, TCentroids* second, long start);
 
-// Smoothing of series and of number lists.
+// Smoothing of series and of number lists. A window covers that many consecutive
+// entries; the series forms write each window's value under the year at position
+// (window - 1) / 2 of it, so a window longer than the series gives an empty result.
+// Windows below 1 are refused with a TundrelError.
+void RequireWindow(long window);
 TCentroids* MovingAverage(TCentroids* series, long window);
 TCentroids* MedianSmoothing(TCentroids* series, long window);
 TCentroids* ExponentialSmoothing(TCentroids* series, double alpha);

@@ -81,10 +81,7 @@ RunSettings ReadSettings(int count, const char* const arguments[]) {
     if (count == 8)
       throw UsageRequested();
     settings.window = ReadIntegerArgument(arguments[9]);
-    if (settings.window < 1) {
-      throw TundrelError("Smoothing window must be at least 1, not " +
-                         FormatInteger(settings.window));
-    }
+    TCentroidTools::RequireWindow(settings.window);
   }
   return settings;
 }
@@ -181,6 +178,65 @@ void WriteYearRows(ReportWriter& report, const EdgeSeries& edges, double resolut
   }
 }
 
+// Replaces both shift series by their smoothed forms, north first. The median smoothing
+// reports its progress in the report itself.
+void SmoothShifts(const RunSettings& settings, EdgeSeries& edges, ReportWriter& report) {
+  auto smooth = [&](TCentroids* shifts) -> TCentroids* {
+    switch (settings.smoothing) {
+      case Smoothing::kMovingAverage:
+        return TCentroidTools::MovingAverage(shifts, settings.window);
+      case Smoothing::kMovingMedian:
+        return TCentroidTools::MedianSmoothing(shifts, settings.window);
+      case Smoothing::kExponential:
+        return TCentroidTools::ExponentialSmoothing(shifts, 2.0 / (settings.window + 1.0));
+      case Smoothing::kNone:
+        break;
+    }
+    return nullptr;
+  };
+  if (settings.smoothing == Smoothing::kNone)
+    return;
+  bool median = settings.smoothing == Smoothing::kMovingMedian;
+  if (median)
+    report.Line({"Smooth the northern shifts"});
+  std::unique_ptr<TCentroids> north(smooth(edges.northShifts.get()));
+  if (median)
+    report.Line({"Reassign"});
+  edges.northShifts = std::move(north);
+  if (median)
+    report.Line({"Smooth the southern shifts"});
+  std::unique_ptr<TCentroids> south(smooth(edges.southShifts.get()));
+  if (median)
+    report.Line({"Reassign"});
+  edges.southShifts = std::move(south);
+}
+
+std::string SmoothingLabel(Smoothing smoothing) {
+  switch (smoothing) {
+    case Smoothing::kMovingAverage:
+      return "Simple moving average smoothing window";
+    case Smoothing::kExponential:
+      return "Exponential smoothing window";
+    case Smoothing::kMovingMedian:
+      return "Simple moving median smoothing window";
+    case Smoothing::kNone:
+      break;
+  }
+  return "";
+}
+
+// The first reported year; a smoothing window longer than the shift series leaves none.
+long FirstReportYear(const RunSettings& settings, const EdgeSeries& edges, std::size_t totalYears) {
+  std::vector<long> years = edges.northShifts->GetYearList();
+  if (years.empty()) {
+    std::size_t shiftYears = totalYears - static_cast<std::size_t>(settings.burnIn);
+    throw TundrelError("No years to report: the smoothing window " +
+                       FormatInteger(settings.window) + " is longer than the " +
+                       CountOfYears(shiftYears) + " of the shift series");
+  }
+  return years.front();
+}
+
 void Run(const RunSettings& settings, std::ostream& out) {
   ReportWriter report(out, settings.delimiter);
   std::unique_ptr<TPatches> current(TMPParser::LoadMP(settings.fileName, settings.startYear));
@@ -196,15 +252,18 @@ void Run(const RunSettings& settings, std::ostream& out) {
 
   EdgeSeries edges;
   ComputeEdges(settings, current.get(), edges);
+  SmoothShifts(settings, edges, report);
   current.reset();
 
   std::size_t totalYears = edges.northCentroids->GetYearList().size();
   report.Line({"Total years", std::to_string(totalYears)});
   if (settings.burnIn > 0)
     report.Line({"Burn-in years", FormatInteger(settings.burnIn)});
+  if (settings.smoothing != Smoothing::kNone)
+    report.Line({SmoothingLabel(settings.smoothing), FormatInteger(settings.window)});
   report.Line({"", "North", "", "South"});
 
-  long firstYear = edges.northShifts->GetYearList().front();
+  long firstYear = FirstReportYear(settings, edges, totalYears);
   std::unique_ptr<TPoint> north(edges.northCentroids->GetCoords(firstYear));
   std::unique_ptr<TPoint> south(edges.southCentroids->GetCoords(firstYear));
   report.Line({"Initial Coords", FormatNumber(north->X()), FormatNumber(north->Y()), "",
