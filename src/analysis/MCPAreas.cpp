@@ -30,7 +30,9 @@ class OwnedPoints {
 double GetMCPArea(TPatches* patches, long year) {
   OwnedPoints occupied(GetNonzeroPoints(patches, year));
   OwnedPoints hull(TPointTools::FindConvexHull(occupied.List()));
-  if (hull.List().empty())
+  // A ring of fewer than three corners (a point or a segment) encloses nothing; its fan of
+  // flat triangles would give rounding noise instead of 0.
+  if (hull.List().size() < 4)
     return 0;
   return TPointTools::FindConvexPolygonArea(hull.List());
 }

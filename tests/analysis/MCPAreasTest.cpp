@@ -67,6 +67,21 @@ TEST(MCPAreas, OneAreaPerYearOfTheYearList) {
     EXPECT_NEAR(areas[i], expected[i], 1e-12 * expected[i]) << "year " << i + 1;
 }
 
+TEST(MCPAreas, CollinearPatchesHaveNoArea) {
+  // On a slanted line the fan of flat triangles rounds to a tiny positive value; the
+  // area of a segment is exactly 0.
+  auto patches = MakeSites(
+      {{"A", 0, 0, {{1, 1}}}, {"B", 1, 3, {{1, 1}}}, {"C", 3, 9, {{1, 1}}}, {"D", 2, 6, {{1, 1}}}});
+  EXPECT_EQ(TCentroidTools::GetMCPArea(patches.get(), 1), 0.0);
+  patches->GetPatch("D")->SetYear(1, 0);
+  EXPECT_EQ(TCentroidTools::GetMCPArea(patches.get(), 1), 0.0);
+  EXPECT_GT(TCentroidTools::GetMCPArea(
+                MakeSites({{"A", 0, 0, {{1, 1}}}, {"B", 1, 3, {{1, 1}}}, {"C", 0.1, 0.7, {{1, 1}}}})
+                    .get(),
+                1),
+            0.0);
+}
+
 TEST(MCPAreas, EmptyCollectionHasNoAreas) {
   TPatches patches;
   EXPECT_TRUE(TCentroidTools::GetMCPAreas(&patches).empty());
