@@ -8,6 +8,8 @@
 #include <utility>
 
 #include "MPGenerator.hpp"
+#include "analysis/TCentroidTools.hpp"
+#include "model/TCentroids.hpp"
 #include "model/TPatches.hpp"
 #include "mpfile/TMPParser.hpp"
 
@@ -47,9 +49,54 @@ void BM_LoadFromMemory(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<long>(text.size()));
 }
 
+// The loaded collection of a shape, kept for the whole run.
+TPatches* Patches(long patches, long years) {
+  static std::map<std::pair<long, long>, std::unique_ptr<TPatches>> loaded;
+  auto [slot, inserted] = loaded.try_emplace({patches, years});
+  if (inserted)
+    slot->second = Load(MPText(patches, years));
+  return slot->second.get();
+}
+
+// The northern edge centroid series of a shape, for the benchmarks of what follows it.
+TCentroids* NorthernCentroids(long patches, long years) {
+  static std::map<std::pair<long, long>, std::unique_ptr<TCentroids>> series;
+  auto [slot, inserted] = series.try_emplace({patches, years});
+  if (inserted) {
+    slot->second.reset(
+        TCentroidTools::GetSubpopulationWeightedMeans(Patches(patches, years), 0.1, 'Y', true));
+  }
+  return slot->second.get();
+}
+
+void BM_EdgeCentroids(benchmark::State& state) {
+  TPatches* patches = Patches(state.range(0), state.range(1));
+  bool direction = state.range(2) != 0;
+  for (auto _ : state) {
+    std::unique_ptr<TCentroids> series(
+        TCentroidTools::GetSubpopulationWeightedMeans(patches, 0.1, 'Y', direction));
+    benchmark::DoNotOptimize(series.get());
+  }
+  SetValuesProcessed(state);
+}
+
+void BM_Shifts(benchmark::State& state) {
+  TCentroids* centroids = NorthernCentroids(state.range(0), state.range(1));
+  for (auto _ : state) {
+    std::unique_ptr<TCentroids> shifts(TCentroidTools::GetRangeCoordShifts(centroids, 10));
+    benchmark::DoNotOptimize(shifts.get());
+  }
+}
+
 }  // namespace
 
-// Arguments: patches, years.
+// Arguments: patches, years (and the direction flag of the edge).
 BENCHMARK(BM_LoadFromMemory)->Args({500, 200})->Args({100, 1000})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EdgeCentroids)
+    ->Args({500, 200, 0})
+    ->Args({500, 200, 1})
+    ->Args({2000, 200, 1})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Shifts)->Args({500, 200})->Args({100, 1000});
 
 BENCHMARK_MAIN();

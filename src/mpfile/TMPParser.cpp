@@ -4,19 +4,23 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string_view>
 
 #include "model/TundrelError.hpp"
+#include "mpfile/DecimalReader.hpp"
 
 namespace TMPParser {
 
 namespace {
+
+constexpr std::streamsize kFileBufferSize = 1 << 20;
 
 enum class Phase { kBeforePatches, kInPatches, kAfterPatches };
 
 // atof and atol conventions: leading blanks skipped, the longest numeric prefix, 0
 // when there is none. A word may hold NUL bytes; the number ends there like in C.
 double ReadDouble(const std::string& word) {
-  return std::strtod(word.c_str(), nullptr);
+  return ReadDecimal(word);
 }
 long ReadLong(const std::string& word) {
   return std::strtol(word.c_str(), nullptr, 10);
@@ -133,6 +137,15 @@ class ResultsReader {
     throw TundrelError("MP file ends before the first patch block of its results");
   }
 
+  // The first word of a value line as Tokenize at " " gives it, without copying;
+  // empty when the line holds only blanks.
+  static std::string_view FirstWord(std::string_view line) {
+    std::size_t start = line.find_first_not_of(' ');
+    if (start == std::string_view::npos)
+      return {};
+    return line.substr(start, line.find(' ', start) - start);
+  }
+
   void ReadBlock(long years) {
     std::vector<std::string> words;
     Tokenize(header, words, ". ");
@@ -144,11 +157,10 @@ class ResultsReader {
       }
       if (line.size() < 2)
         continue;
-      words.clear();
-      Tokenize(line, words, " ");
-      if (words.empty())
+      std::string_view population = FirstWord(line);
+      if (population.empty())
         continue;
-      patch->SetYear(startYear + i, ReadDouble(words.front()));
+      patch->SetYear(startYear + i, ReadDecimal(population));
       ++i;
     }
   }
@@ -230,7 +242,11 @@ TPatches* LoadMP(std::string fileName, long startYear) {
   if (std::filesystem::is_directory(fileName, ignored)) {
     throw TundrelError("Cannot open file: " + fileName + " (it is a directory)");
   }
-  std::ifstream in(fileName);
+  // A large buffer: the results part of a big model is hundreds of megabytes.
+  std::unique_ptr<char[]> buffer(new char[kFileBufferSize]);
+  std::ifstream in;
+  in.rdbuf()->pubsetbuf(buffer.get(), kFileBufferSize);
+  in.open(fileName);
   if (!in.is_open())
     throw TundrelError("Cannot open file: " + fileName);
   try {
