@@ -15,9 +15,7 @@ using PointPtr = std::unique_ptr<TPoint>;
 
 // The population of the year, or nullptr when the patch does not hold it.
 const double* FindPopulation(TPatch* patch, long year) {
-  const auto& populations = patch->GetPopulations();
-  auto found = populations.find(year);
-  return found == populations.end() ? nullptr : &found->second;
+  return patch->FindYear(year);
 }
 
 // A run of `length` consecutive entries of the patch's own year list, all with a
@@ -42,15 +40,218 @@ TCentroids* SeriesOverYearList(TPatches* patches, OneYear oneYear) {
   return series.release();
 }
 
-template <typename Centroid>
-TCentroids* SubpopulationSeries(TPatches* patches, double threshold, char axis, bool direction,
-                                Centroid centroid) {
-  std::vector<std::string> ordered = SortOnOrdinate(patches, axis);
-  std::unique_ptr<TCentroids> series(new TCentroids(""));
-  for (long year : MakeYearList(patches)) {
-    std::unique_ptr<TPatches> edge(GetSubpopulation(patches, ordered, threshold, year, direction));
-    series->SetCoords(year, centroid(edge.get(), year));
+// The sums of WeightedMeans and Means, added in the order the caller visits patches.
+struct WeightedSums {
+  double sumX = 0, sumY = 0, weight = 0;
+  void Add(double x, double y, double population) {
+    sumX += x * population;
+    sumY += y * population;
+    weight += population;
   }
+  TPoint* Centroid() const { return new TPoint(sumX / weight, sumY / weight); }
+};
+
+struct PlainSums {
+  double sumX = 0, sumY = 0;
+  long count = 0;
+  void Add(double x, double y, double population) {
+    if (population > 0) {
+      sumX += x;
+      sumY += y;
+      ++count;
+    }
+  }
+  TPoint* Centroid() const {
+    return new TPoint(sumX / static_cast<double>(count), sumY / static_cast<double>(count));
+  }
+};
+
+// Selection sort's order of the values, as positions into them, found in O(n log n).
+// Step i of the selection sort picks the smallest value at positions i to n - 1, the
+// lowest position among equal ones, and swaps it to position i. A tournament tree over
+// the positions answers that pick at its root; a swap changes two leaves. The tree needs
+// a strict weak order, which NaN breaks, so values with NaN take the plain scan.
+std::vector<std::size_t> SelectionOrder(std::vector<double> values) {
+  std::size_t count = values.size();
+  std::vector<std::size_t> order(count);
+  for (std::size_t i = 0; i < count; ++i)
+    order[i] = i;
+  bool withNaN = std::any_of(values.begin(), values.end(), [](double v) { return std::isnan(v); });
+  if (withNaN) {
+    for (std::size_t i = 0; i + 1 < count; ++i) {
+      std::size_t smallest = i;
+      for (std::size_t j = i + 1; j < count; ++j) {
+        if (values[j] < values[smallest])
+          smallest = j;
+      }
+      std::swap(values[i], values[smallest]);
+      std::swap(order[i], order[smallest]);
+    }
+    return order;
+  }
+  constexpr std::size_t kDone = static_cast<std::size_t>(-1);
+  std::size_t leaves = 1;
+  while (leaves < count)
+    leaves *= 2;
+  // tree[leaves + p] is position p (or kDone); an inner node holds the winner below it.
+  std::vector<std::size_t> tree(2 * leaves, kDone);
+  auto winner = [&](std::size_t left, std::size_t right) {
+    if (left == kDone)
+      return right;
+    if (right == kDone || !(values[right] < values[left]))
+      return left;  // left positions are lower, so they win ties
+    return right;
+  };
+  auto update = [&](std::size_t position, std::size_t entry) {
+    std::size_t node = leaves + position;
+    tree[node] = entry;
+    for (node /= 2; node >= 1; node /= 2)
+      tree[node] = winner(tree[2 * node], tree[2 * node + 1]);
+  };
+  for (std::size_t p = 0; p < count; ++p)
+    tree[leaves + p] = p;
+  for (std::size_t node = leaves - 1; node >= 1; --node)
+    tree[node] = winner(tree[2 * node], tree[2 * node + 1]);
+  for (std::size_t i = 0; i + 1 < count; ++i) {
+    std::size_t smallest = tree[1];
+    std::swap(values[i], values[smallest]);
+    std::swap(order[i], order[smallest]);
+    update(smallest, smallest);
+    update(i, kDone);
+  }
+  return order;
+}
+
+std::vector<std::size_t> CoordinateOrder(const std::vector<TPatch*>& byName, char axis) {
+  std::vector<double> values;
+  values.reserve(byName.size());
+  for (TPatch* patch : byName)
+    values.push_back(axis == 'X' ? patch->GetX() : patch->GetY());
+  return SelectionOrder(std::move(values));
+}
+
+// A patch's populations as the edge walk reads them: from one block of memory, by offset
+// when the years have no gaps (the case of every patch read from an MP file).
+class PopulationColumn {
+ public:
+  explicit PopulationColumn(const TPatch::YearPopulations& populations)
+      : entries(populations.data()), count(populations.size()) {
+    if (count > 0) {
+      first = entries[0].first;
+      auto span =
+          static_cast<unsigned long>(entries[count - 1].first) - static_cast<unsigned long>(first);
+      withoutGaps = span == count - 1;
+    }
+  }
+
+  const double* Find(long year) const {
+    if (withoutGaps) {
+      auto offset = static_cast<unsigned long>(year) - static_cast<unsigned long>(first);
+      return offset < count ? &entries[offset].second : nullptr;
+    }
+    const auto* end = entries + count;
+    const auto* found = std::lower_bound(
+        entries, end, year, [](const auto& entry, long key) { return entry.first < key; });
+    return found != end && found->first == year ? &found->second : nullptr;
+  }
+
+ private:
+  const std::pair<long, double>* entries;
+  std::size_t count;
+  long first = 0;
+  bool withoutGaps = false;
+};
+
+// GetSubpopulation and its centroid for every year of a year list, without copying
+// patches. The coordinate order is found once; the walk reads, position by position,
+// the patch's population column and its place in the name order. The yearly totals come
+// from one pass over each patch's years, patches in name order, which adds every year's
+// populations in the same order as SumPopulations. Each year's members are marked by
+// their place in the name order, so that the centroid's sums visit them in name order as
+// the centroid of a copied collection would.
+class EdgeWalk {
+ public:
+  EdgeWalk(TPatches* patches, char axis, const std::vector<long>& years) {
+    std::vector<TPatch*> byName;
+    for (const auto& entry : patches->GetPatchMap()) {
+      byName.push_back(entry.second);
+      xs.push_back(entry.second->GetX());
+      ys.push_back(entry.second->GetY());
+    }
+    for (std::size_t index : CoordinateOrder(byName, axis)) {
+      walkColumns.emplace_back(byName[index]->GetPopulations());
+      walkIndices.push_back(index);
+    }
+    contributions.assign(byName.size(), 0.0);
+    members.assign(byName.size(), 0);
+    AddTotals(byName, years);
+  }
+
+  // The year must be the entry at `yearIndex` of the year list.
+  template <typename Sums>
+  TPoint* Centroid(long year, std::size_t yearIndex, double threshold, bool direction) {
+    Gather(year, totals[yearIndex], threshold, direction);
+    Sums sums;
+    for (std::size_t i = 0; i < members.size(); ++i) {
+      if (members[i]) {
+        sums.Add(xs[i], ys[i], contributions[i]);
+        members[i] = 0;
+      }
+    }
+    return sums.Centroid();
+  }
+
+ private:
+  void AddTotals(const std::vector<TPatch*>& byName, const std::vector<long>& years) {
+    totals.assign(years.size(), 0.0);
+    if (years.empty())
+      return;
+    long first = years.front();
+    long last = years.back();
+    for (TPatch* patch : byName) {
+      for (const auto& [year, population] : patch->GetPopulations()) {
+        if (year >= first && year <= last)
+          totals[static_cast<std::size_t>(year - first)] += population;
+      }
+    }
+  }
+
+  void Gather(long year, double total, double threshold, bool direction) {
+    double target = total * threshold;
+    double gathered = 0;
+    long count = static_cast<long>(walkColumns.size());
+    long position = direction ? 0 : count - 1;
+    long step = direction ? 1 : -1;
+    while (target > gathered && position >= 0 && position < count) {
+      double before = gathered;
+      if (const double* population = walkColumns[position].Find(year)) {
+        double contribution = *population;
+        gathered += contribution;
+        if (gathered > target)
+          contribution = target - before;
+        std::size_t index = walkIndices[position];
+        contributions[index] = contribution;
+        members[index] = 1;
+      }
+      position += step;
+    }
+  }
+
+  std::vector<double> xs, ys;  // by place in the name order
+  std::vector<PopulationColumn> walkColumns;
+  std::vector<std::size_t> walkIndices;  // place in the name order, by walk position
+  std::vector<double> contributions;
+  std::vector<char> members;
+  std::vector<double> totals;
+};
+
+template <typename Sums>
+TCentroids* SubpopulationSeries(TPatches* patches, double threshold, char axis, bool direction) {
+  std::vector<long> years = MakeYearList(patches);
+  EdgeWalk walk(patches, axis, years);
+  std::unique_ptr<TCentroids> series(new TCentroids(""));
+  for (std::size_t i = 0; i < years.size(); ++i)
+    series->SetCoords(years[i], walk.Centroid<Sums>(years[i], i, threshold, direction));
   return series.release();
 }
 
@@ -170,16 +371,12 @@ double SumPopulations(TPatches* patches, long year) {
 }
 
 TPoint* WeightedMeans(TPatches* patches, long year) {
-  double sumX = 0, sumY = 0, weight = 0;
+  WeightedSums sums;
   for (const auto& entry : patches->GetPatchMap()) {
-    TPatch* patch = entry.second;
-    if (const double* population = FindPopulation(patch, year)) {
-      sumX += patch->GetX() * *population;
-      sumY += patch->GetY() * *population;
-      weight += *population;
-    }
+    if (const double* population = FindPopulation(entry.second, year))
+      sums.Add(entry.second->GetX(), entry.second->GetY(), *population);
   }
-  return new TPoint(sumX / weight, sumY / weight);
+  return sums.Centroid();
 }
 
 TCentroids* WeightedMeans(TPatches* patches) {
@@ -187,18 +384,12 @@ TCentroids* WeightedMeans(TPatches* patches) {
 }
 
 TPoint* Means(TPatches* patches, long year) {
-  double sumX = 0, sumY = 0;
-  long count = 0;
+  PlainSums sums;
   for (const auto& entry : patches->GetPatchMap()) {
-    TPatch* patch = entry.second;
-    const double* population = FindPopulation(patch, year);
-    if (population && *population > 0) {
-      sumX += patch->GetX();
-      sumY += patch->GetY();
-      ++count;
-    }
+    if (const double* population = FindPopulation(entry.second, year))
+      sums.Add(entry.second->GetX(), entry.second->GetY(), *population);
   }
-  return new TPoint(sumX / static_cast<double>(count), sumY / static_cast<double>(count));
+  return sums.Centroid();
 }
 
 TCentroids* Means(TPatches* patches) {
@@ -220,25 +411,17 @@ std::vector<TPoint*> GetNonzeroPoints(TPatches* patches, long year) {
   return points;
 }
 
-// Selection sort, kept on purpose: its (unstable) order among equal coordinates decides
-// which patch is reached first and which one is cut at the edge's boundary.
+// The order of a selection sort, kept on purpose: its (unstable) order among equal
+// coordinates decides which patch is reached first and which one is cut at the edge's
+// boundary.
 std::vector<std::string> SortOnOrdinate(TPatches* patches, char axis) {
+  std::vector<TPatch*> byName;
+  for (const auto& entry : patches->GetPatchMap())
+    byName.push_back(entry.second);
   std::vector<std::string> names;
-  std::vector<double> values;
-  for (const auto& entry : patches->GetPatchMap()) {
-    names.push_back(entry.first);
-    values.push_back(axis == 'X' ? entry.second->GetX() : entry.second->GetY());
-  }
-  std::size_t count = names.size();
-  for (std::size_t i = 0; i + 1 < count; ++i) {
-    std::size_t smallest = i;
-    for (std::size_t j = i + 1; j < count; ++j) {
-      if (values[j] < values[smallest])
-        smallest = j;
-    }
-    std::swap(values[i], values[smallest]);
-    std::swap(names[i], names[smallest]);
-  }
+  names.reserve(byName.size());
+  for (std::size_t index : CoordinateOrder(byName, axis))
+    names.push_back(byName[index]->GetName());
   return names;
 }
 
@@ -273,13 +456,11 @@ TPatches* GetSubpopulation(TPatches* patches, std::vector<std::string> names, do
 
 TCentroids* GetSubpopulationWeightedMeans(TPatches* patches, double threshold, char axis,
                                           bool direction) {
-  return SubpopulationSeries(patches, threshold, axis, direction,
-                             [](TPatches* edge, long year) { return WeightedMeans(edge, year); });
+  return SubpopulationSeries<WeightedSums>(patches, threshold, axis, direction);
 }
 
 TCentroids* GetSubpopulationMeans(TPatches* patches, double threshold, char axis, bool direction) {
-  return SubpopulationSeries(patches, threshold, axis, direction,
-                             [](TPatches* edge, long year) { return Means(edge, year); });
+  return SubpopulationSeries<PlainSums>(patches, threshold, axis, direction);
 }
 
 TCentroids* GetRangeCoordShifts(TCentroids* series, long start) {

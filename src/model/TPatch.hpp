@@ -1,7 +1,8 @@
 #pragma once
 
-#include <map>
+#include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/TPoint.hpp"
@@ -10,8 +11,14 @@
 // in each year that has one. The patch owns its point. Years are only ever added or
 // overwritten, so the year bounds only widen; they start at 99999999 and 0, which is
 // also what a patch without years reports.
+//
+// The populations are kept as (year, population) pairs in ascending year order, one
+// block of memory per patch: a model's years are added in order, so storing one is an
+// append, and a patch whose years have no gaps finds a year by its offset.
 class TPatch {
  public:
+  using YearPopulations = std::vector<std::pair<long, double>>;
+
   TPatch(std::string name, std::string label, double x, double y);
   ~TPatch();
   TPatch(const TPatch&) = delete;
@@ -29,7 +36,11 @@ class TPatch {
   const std::string& GetName() { return name; }
   const std::string& GetLabel() { return label; }
   // The years and their populations, ascending; read-only view for sweeps.
-  const std::map<long, double>& GetPopulations() { return populations; }
+  const YearPopulations& GetPopulations() { return populations; }
+  // The population stored for the year, or nullptr when there is none.
+  const double* FindYear(long year) const;
+  // Room for this many years in all, so that storing them allocates once.
+  void ReserveYears(std::size_t years) { populations.reserve(years); }
 
   // Same name, label and coordinates (own point), no years.
   TPatch* ShallowClone();
@@ -44,7 +55,7 @@ class TPatch {
  private:
   std::string name;
   std::string label;
-  std::map<long, double> populations;
+  YearPopulations populations;
   long minYear = kNoMinYear;
   long maxYear = kNoMaxYear;
   TPoint* coords;

@@ -151,6 +151,7 @@ class ResultsReader {
     Tokenize(header, words, ". ");
     long number = words.size() >= 2 ? ReadLong(words[1]) : 0;
     TPatch* patch = patches.GetPatch(NameOf(number));
+    patch->ReserveYears(static_cast<std::size_t>(years));
     for (long i = 0; i < years;) {
       if (!ReadLine(in, line)) {
         throw TundrelError("MP file ends inside the results of patch " + std::to_string(number));
