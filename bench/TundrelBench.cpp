@@ -88,6 +88,28 @@ void BM_Shifts(benchmark::State& state) {
   }
 }
 
+// The driver's three smoothings of a shift series: 0 "sma", 1 "exp", 2 "smm".
+void BM_Smoothing(benchmark::State& state) {
+  TCentroids* centroids = NorthernCentroids(state.range(0), state.range(1));
+  std::unique_ptr<TCentroids> shifts(TCentroidTools::GetRangeCoordShifts(centroids, 10));
+  long window = 5;
+  for (auto _ : state) {
+    std::unique_ptr<TCentroids> smoothed;
+    switch (state.range(2)) {
+      case 0:
+        smoothed.reset(TCentroidTools::MovingAverage(shifts.get(), window));
+        break;
+      case 1:
+        smoothed.reset(TCentroidTools::ExponentialSmoothing(shifts.get(), 2.0 / (window + 1.0)));
+        break;
+      default:
+        smoothed.reset(TCentroidTools::MedianSmoothing(shifts.get(), window));
+        break;
+    }
+    benchmark::DoNotOptimize(smoothed.get());
+  }
+}
+
 }  // namespace
 
 // Arguments: patches, years (and the direction flag of the edge).
@@ -98,5 +120,8 @@ BENCHMARK(BM_EdgeCentroids)
     ->Args({2000, 200, 1})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Shifts)->Args({500, 200})->Args({100, 1000});
+BENCHMARK(BM_Smoothing)
+    ->ArgNames({"patches", "years", "type"})
+    ->ArgsProduct({{100}, {1000}, {0, 1, 2}});
 
 BENCHMARK_MAIN();
