@@ -17,6 +17,28 @@ constexpr std::streamsize kFileBufferSize = 1 << 20;
 
 enum class Phase { kBeforePatches, kInPatches, kAfterPatches };
 
+// The words of Tokenize, at most `limit` of them: the reader needs only the first few
+// words of a line, and splitting the whole of a line of megabytes takes many times its size.
+void AppendWords(const std::string& text, std::vector<std::string>& tokens,
+                 const std::string& delimiters, std::size_t limit) {
+  std::size_t start = text.find_first_not_of(delimiters);
+  for (std::size_t count = 0; start != std::string::npos && count < limit; ++count) {
+    std::size_t end = text.find_first_of(delimiters, start);
+    tokens.push_back(
+        text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos)
+      break;
+    start = text.find_first_not_of(delimiters, end);
+  }
+}
+
+std::vector<std::string> FirstWords(const std::string& text, const std::string& delimiters,
+                                    std::size_t limit) {
+  std::vector<std::string> words;
+  AppendWords(text, words, delimiters, limit);
+  return words;
+}
+
 // atof and atol conventions: leading blanks skipped, the longest numeric prefix, 0
 // when there is none. A word may hold NUL bytes; the number ends there like in C.
 double ReadDouble(const std::string& word) {
@@ -89,22 +111,22 @@ bool IsWholeDecimalNumber(const std::string& field) {
 bool OpensPatchPart(const std::string& line) {
   if (!Contains(line, ".KCH") && !Contains(line, "Pop") && !Contains(line, ".DCH"))
     return false;
-  std::vector<std::string> fields;
-  Tokenize(line, fields, ",");
+  std::vector<std::string> fields = FirstWords(line, ",", 3);
   return fields.size() >= 3 && IsWholeDecimalNumber(fields[1]) && IsWholeDecimalNumber(fields[2]);
 }
 
 // The last blank-separated word in front of the first k or m; 0 when there is none.
 double ReadResolution(const std::string& line) {
-  std::vector<std::string> beforeUnit;
-  Tokenize(line, beforeUnit, "km");
+  std::vector<std::string> beforeUnit = FirstWords(line, "km", 1);
   if (beforeUnit.empty())
     return 0.0;
-  std::vector<std::string> words;
-  Tokenize(beforeUnit.front(), words, " ");
-  if (words.empty())
+  const std::string& text = beforeUnit.front();
+  std::size_t last = text.find_last_not_of(' ');
+  if (last == std::string::npos)
     return 0.0;
-  return ReadDouble(words.back());
+  std::size_t blank = text.find_last_of(' ', last);
+  std::size_t first = blank == std::string::npos ? 0 : blank + 1;
+  return ReadDouble(text.substr(first, last + 1 - first));
 }
 
 class ResultsReader {
@@ -147,8 +169,7 @@ class ResultsReader {
   }
 
   void ReadBlock(long years) {
-    std::vector<std::string> words;
-    Tokenize(header, words, ". ");
+    std::vector<std::string> words = FirstWords(header, ". ", 2);
     long number = words.size() >= 2 ? ReadLong(words[1]) : 0;
     TPatch* patch = patches.GetPatch(NameOf(number));
     patch->ReserveYears(static_cast<std::size_t>(years));
@@ -185,20 +206,11 @@ class ResultsReader {
 
 void Tokenize(const std::string& text, std::vector<std::string>& tokens,
               const std::string& delimiters) {
-  std::size_t start = text.find_first_not_of(delimiters);
-  while (start != std::string::npos) {
-    std::size_t end = text.find_first_of(delimiters, start);
-    tokens.push_back(
-        text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (end == std::string::npos)
-      break;
-    start = text.find_first_not_of(delimiters, end);
-  }
+  AppendWords(text, tokens, delimiters, std::string::npos);
 }
 
 TPatch* ParsePatchLine(std::string line) {
-  std::vector<std::string> fields;
-  Tokenize(line, fields, ",");
+  std::vector<std::string> fields = FirstWords(line, ",", 3);
   std::string name = fields.empty() ? std::string() : fields[0];
   double x = fields.size() > 1 ? ReadDouble(fields[1]) : 0.0;
   double y = fields.size() > 2 ? ReadDouble(fields[2]) : 0.0;
