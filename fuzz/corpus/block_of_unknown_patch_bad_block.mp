@@ -1,0 +1,9 @@
+Pop 1,10,20
+Pop 2,12,18
+Migration
+Pop. ALL
+100
+Pop. 1
+60
+Pop. 9
+40
