@@ -1,6 +1,7 @@
 #include "mpfile/TMPParser.hpp"
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -12,8 +13,6 @@
 namespace TMPParser {
 
 namespace {
-
-constexpr std::streamsize kFileBufferSize = 1 << 20;
 
 enum class Phase { kBeforePatches, kInPatches, kAfterPatches };
 
@@ -52,15 +51,103 @@ bool Contains(const std::string& line, const char* keyword) {
   return line.find(keyword) != std::string::npos;
 }
 
-// A carriage return right before the line feed belongs to the line end. A last line
-// without a line feed is a line like any other.
-bool ReadLine(std::istream& in, std::string& line) {
-  if (!std::getline(in, line))
-    return false;
-  if (!in.eof() && !line.empty() && line.back() == '\r')
-    line.pop_back();
-  return true;
-}
+// The lines of the input. A line ends at a line feed; a carriage return right before the
+// line feed belongs to the line end. A last line without a line feed is a line like any
+// other, carriage return included.
+class LineSource {
+ public:
+  virtual ~LineSource() = default;
+  // The next line, as a view that stays valid until the next call; false at the end.
+  virtual bool Next(std::string_view& line) = 0;
+  bool Next(std::string& line) {
+    std::string_view view;
+    if (!Next(view))
+      return false;
+    line.assign(view);
+    return true;
+  }
+};
+
+// Reads the stream line by line, and nothing after the last line it hands out.
+class StreamLines : public LineSource {
+ public:
+  explicit StreamLines(std::istream& in) : in(in) {}
+  using LineSource::Next;
+  bool Next(std::string_view& view) override {
+    if (!std::getline(in, line))
+      return false;
+    if (!in.eof() && !line.empty() && line.back() == '\r')
+      line.pop_back();
+    view = line;
+    return true;
+  }
+
+ private:
+  std::istream& in;
+  std::string line;
+};
+
+// Reads the stream in large blocks and hands out lines as views into them, without a
+// copy. It may read past the last line it hands out, so it serves only streams that
+// nothing reads afterwards (the reader's own file).
+class BlockLines : public LineSource {
+ public:
+  explicit BlockLines(std::istream& in) : in(in) {}
+  using LineSource::Next;
+  bool Next(std::string_view& view) override {
+    for (;;) {
+      const char* from = buffer.get() + begin;
+      const void* feed = begin < end ? std::memchr(from, '\n', end - begin) : nullptr;
+      if (feed != nullptr) {
+        std::size_t length = static_cast<const char*>(feed) - from;
+        begin += length + 1;
+        if (length > 0 && from[length - 1] == '\r')
+          --length;
+        view = std::string_view(from, length);
+        return true;
+      }
+      if (atEnd) {
+        if (begin == end)
+          return false;
+        view = std::string_view(from, end - begin);
+        begin = end;
+        return true;
+      }
+      Refill();
+    }
+  }
+
+ private:
+  static constexpr std::size_t kBlockSize = 1 << 20;
+
+  // Keeps the unfinished line at the front, grows the buffer when that line fills it,
+  // and reads a block behind it.
+  void Refill() {
+    std::size_t carried = end - begin;
+    if (capacity - carried < kBlockSize) {
+      std::size_t grown = carried + kBlockSize;
+      std::unique_ptr<char[]> larger = std::make_unique_for_overwrite<char[]>(grown);
+      if (carried > 0)
+        std::memcpy(larger.get(), buffer.get() + begin, carried);
+      buffer = std::move(larger);
+      capacity = grown;
+    } else {
+      std::memmove(buffer.get(), buffer.get() + begin, carried);
+    }
+    begin = 0;
+    end = carried;
+    in.read(buffer.get() + end, static_cast<std::streamsize>(capacity - end));
+    end += static_cast<std::size_t>(in.gcount());
+    atEnd = !in;
+  }
+
+  std::istream& in;
+  std::unique_ptr<char[]> buffer;
+  std::size_t capacity = 0;
+  std::size_t begin = 0;  // the unread part of the buffer
+  std::size_t end = 0;
+  bool atEnd = false;
+};
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
@@ -131,15 +218,15 @@ double ReadResolution(const std::string& line) {
 
 class ResultsReader {
  public:
-  ResultsReader(std::istream& in, long startYear, TPatches& patches,
+  ResultsReader(LineSource& lines, long startYear, TPatches& patches,
                 const std::vector<std::string>& namesByNumber)
-      : in(in), startYear(startYear), patches(patches), namesByNumber(namesByNumber) {}
+      : lines(lines), startYear(startYear), patches(patches), namesByNumber(namesByNumber) {}
 
   void Read() {
     long years = CountYears();
     long blocks = patches.GetNumPatches();
     for (long block = 0; block < blocks; ++block) {
-      if (block > 0 && !ReadLine(in, header)) {
+      if (block > 0 && !lines.Next(header)) {
         throw TundrelError("MP file ends after " + std::to_string(block) + " of the " +
                            std::to_string(blocks) + " patch blocks of its results");
       }
@@ -151,7 +238,7 @@ class ResultsReader {
   // Every line up to the next "Pop." line is one year, blank lines included.
   long CountYears() {
     long years = 0;
-    while (ReadLine(in, header)) {
+    while (lines.Next(header)) {
       if (Contains(header, "Pop."))
         return years;
       ++years;
@@ -173,8 +260,9 @@ class ResultsReader {
     long number = words.size() >= 2 ? ReadLong(words[1]) : 0;
     TPatch* patch = patches.GetPatch(NameOf(number));
     patch->ReserveYears(static_cast<std::size_t>(years));
+    std::string_view line;
     for (long i = 0; i < years;) {
-      if (!ReadLine(in, line)) {
+      if (!lines.Next(line)) {
         throw TundrelError("MP file ends inside the results of patch " + std::to_string(number));
       }
       if (line.size() < 2)
@@ -194,36 +282,20 @@ class ResultsReader {
     return namesByNumber[number - 1];
   }
 
-  std::istream& in;
+  LineSource& lines;
   long startYear;
   TPatches& patches;
   const std::vector<std::string>& namesByNumber;
   std::string header;
-  std::string line;
 };
 
-}  // namespace
-
-void Tokenize(const std::string& text, std::vector<std::string>& tokens,
-              const std::string& delimiters) {
-  AppendWords(text, tokens, delimiters, std::string::npos);
-}
-
-TPatch* ParsePatchLine(std::string line) {
-  std::vector<std::string> fields = FirstWords(line, ",", 3);
-  std::string name = fields.empty() ? std::string() : fields[0];
-  double x = fields.size() > 1 ? ReadDouble(fields[1]) : 0.0;
-  double y = fields.size() > 2 ? ReadDouble(fields[2]) : 0.0;
-  return new TPatch(name, "", x, y);
-}
-
-TPatches* LoadMP(std::istream& in, long startYear) {
+TPatches* LoadLines(LineSource& lines, long startYear) {
   std::unique_ptr<TPatches> result(new TPatches());
   bool resolutionFound = false;
   Phase phase = Phase::kBeforePatches;
   std::vector<std::string> namesByNumber;
   std::string line;
-  while (ReadLine(in, line)) {
+  while (lines.Next(line)) {
     if (!resolutionFound && Contains(line, "km")) {
       result->SetResolution(ReadResolution(line));
       resolutionFound = true;
@@ -241,13 +313,38 @@ TPatches* LoadMP(std::istream& in, long startYear) {
       }
     }
     if (Contains(line, "Pop. ALL")) {
-      ResultsReader(in, startYear, *result, namesByNumber).Read();
+      ResultsReader(lines, startYear, *result, namesByNumber).Read();
       break;
     }
   }
+  return result.release();
+}
+
+TPatches* LoadChecked(std::istream& in, LineSource& lines, long startYear) {
+  std::unique_ptr<TPatches> result(LoadLines(lines, startYear));
   if (in.bad())
     throw TundrelError("Cannot read MP file");
   return result.release();
+}
+
+}  // namespace
+
+void Tokenize(const std::string& text, std::vector<std::string>& tokens,
+              const std::string& delimiters) {
+  AppendWords(text, tokens, delimiters, std::string::npos);
+}
+
+TPatch* ParsePatchLine(std::string line) {
+  std::vector<std::string> fields = FirstWords(line, ",", 3);
+  std::string name = fields.empty() ? std::string() : fields[0];
+  double x = fields.size() > 1 ? ReadDouble(fields[1]) : 0.0;
+  double y = fields.size() > 2 ? ReadDouble(fields[2]) : 0.0;
+  return new TPatch(name, "", x, y);
+}
+
+TPatches* LoadMP(std::istream& in, long startYear) {
+  StreamLines lines(in);
+  return LoadChecked(in, lines, startYear);
 }
 
 TPatches* LoadMP(std::string fileName, long startYear) {
@@ -255,15 +352,13 @@ TPatches* LoadMP(std::string fileName, long startYear) {
   if (std::filesystem::is_directory(fileName, ignored)) {
     throw TundrelError("Cannot open file: " + fileName + " (it is a directory)");
   }
-  // A large buffer: the results part of a big model is hundreds of megabytes.
-  std::unique_ptr<char[]> buffer(new char[kFileBufferSize]);
-  std::ifstream in;
-  in.rdbuf()->pubsetbuf(buffer.get(), kFileBufferSize);
-  in.open(fileName);
+  std::ifstream in(fileName, std::ios::binary);
   if (!in.is_open())
     throw TundrelError("Cannot open file: " + fileName);
   try {
-    return LoadMP(in, startYear);
+    // The file is the reader's own, so it may read ahead in large blocks.
+    BlockLines lines(in);
+    return LoadChecked(in, lines, startYear);
   } catch (const TundrelError&) {
     if (in.bad())
       throw TundrelError("Cannot read file: " + fileName);
