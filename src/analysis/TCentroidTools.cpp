@@ -341,22 +341,25 @@ TPatches* CleanPatches(TPatches* patches, long threshold) {
   return cleaned.release();
 }
 
-std::vector<long> MakeYearList(TPatches* patches) {
-  std::vector<long> years;
+YearSpan GetYearSpan(TPatches* patches) {
   const auto& byName = patches->GetPatchMap();
   if (byName.empty())
-    return years;
-  long first = byName.begin()->second->GetMinYear();
-  long last = byName.begin()->second->GetMaxYear();
+    return {0, -1};
+  YearSpan span{byName.begin()->second->GetMinYear(), byName.begin()->second->GetMaxYear()};
   for (const auto& entry : byName) {
-    if (entry.second->GetMinYear() < first)
-      first = entry.second->GetMinYear();
-    if (entry.second->GetMaxYear() > last)
-      last = entry.second->GetMaxYear();
+    if (entry.second->GetMinYear() < span.first)
+      span.first = entry.second->GetMinYear();
+    if (entry.second->GetMaxYear() > span.last)
+      span.last = entry.second->GetMaxYear();
   }
-  if (last >= first)
-    years.reserve(static_cast<std::size_t>(last - first + 1));
-  for (long year = first; year <= last; ++year)
+  return span;
+}
+
+std::vector<long> MakeYearList(TPatches* patches) {
+  YearSpan span = GetYearSpan(patches);
+  std::vector<long> years;
+  years.reserve(static_cast<std::size_t>(span.Count()));
+  for (long year = span.first; year <= span.last; ++year)
     years.push_back(year);
   return years;
 }

@@ -20,6 +20,13 @@ TPatches* CleanPatches(TPatches* patches, long threshold);
 // Every year from the earliest first year to the latest last year of the patches;
 // empty for an empty collection.
 std::vector<long> MakeYearList(TPatches* patches);
+// The bounds of that list without making it. A patch's bounds start at 99999999 and 0,
+// so years far outside that range stretch the span to billions of years.
+struct YearSpan {
+  long first, last;
+  long Count() const { return last >= first ? last - first + 1 : 0; }
+};
+YearSpan GetYearSpan(TPatches* patches);
 
 // Population sums and means of one year, and their whole-series forms.
 double SumPopulations(TPatches* patches, long year);

@@ -133,6 +133,20 @@ void RequireYearsToReport(const RunSettings& settings, TPatches* current, TCentr
   throw TundrelError("No years to report: " + why);
 }
 
+// Years beyond this many (a start year far outside 0 to 99999999 stretches the year list
+// to billions) would keep the run going for hours and fill memory with empty rows.
+constexpr long kMostYears = 1000000;
+
+void RequireYearSpanWithinLimit(TPatches* current) {
+  TCentroidTools::YearSpan span = TCentroidTools::GetYearSpan(current);
+  if (span.Count() > kMostYears) {
+    throw TundrelError("Too many years to report: the patches' years span " +
+                       FormatInteger(span.Count()) + " years, from " + FormatInteger(span.first) +
+                       " to " + FormatInteger(span.last) + " (at most " +
+                       FormatInteger(kMostYears) + ")");
+  }
+}
+
 // Both edges' centroid series and their shifts from the first year after the burn-in.
 // North walks from the smallest coordinate, south from the largest.
 struct EdgeSeries {
@@ -250,6 +264,7 @@ void Run(const RunSettings& settings, std::ostream& out) {
   double resolution = current->GetResolution();
   report.Line({"Resolution(km)", FormatNumber(resolution)});
 
+  RequireYearSpanWithinLimit(current.get());
   EdgeSeries edges;
   ComputeEdges(settings, current.get(), edges);
   SmoothShifts(settings, edges, report);

@@ -69,7 +69,16 @@ TEST(MakeYearList, SpansAllPatchesWithoutGaps) {
   auto gaps = MakePatches({{"A", 0, 0, {{1, 1}, {2, 1}, {5, 1}}}, {"B", 0, 0, {}}});
   EXPECT_EQ(MakeYearList(gaps.get()), (std::vector<long>{1, 2, 3, 4, 5}));
 
+  EXPECT_EQ(GetYearSpan(gaps.get()).first, 1);
+  EXPECT_EQ(GetYearSpan(gaps.get()).Count(), 5);
+
+  // Years beyond the start bounds stretch the span without building it.
+  auto late = MakePatches({{"A", 0, 0, {{2147483647, 1}}}});
+  EXPECT_EQ(GetYearSpan(late.get()).first, 99999999);
+  EXPECT_EQ(GetYearSpan(late.get()).Count(), 2147483647 - 99999999 + 1);
+
   TPatches empty;
+  EXPECT_EQ(GetYearSpan(&empty).Count(), 0);
   EXPECT_TRUE(MakeYearList(&empty).empty());
   auto noYears = MakePatches({{"A", 0, 0, {}}});
   EXPECT_TRUE(MakeYearList(noYears.get()).empty());
