@@ -1,6 +1,7 @@
-// libFuzzer target: arbitrary bytes as an MP file, read by the stream form of LoadMP,
-// then, when a collection comes back, the analysis a run does on it (cleaning, both
-// edges, shifts, each smoothing type) and the minimum convex polygon areas.
+// libFuzzer target: arbitrary bytes as an MP file, read by the stream form of LoadMP (and
+// by the file form, which must agree), then, when a collection comes back, the analysis a
+// run does on it (cleaning, both edges, shifts, each smoothing type) and the minimum
+// convex polygon areas.
 //
 // An input may start with a settings line "#! threshold axis burn-in cleaning window
 // start-year" (any prefix of the fields); the rest of the input is the MP file. Without
@@ -15,7 +16,10 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <unistd.h>
 
 #include "analysis/TCentroidTools.hpp"
 #include "model/TCentroids.hpp"
@@ -173,6 +177,68 @@ void CompareDecimalReader(const std::string& input) {
   }
 }
 
+// The outcome of a load: the collection, or the message of the error it raised.
+struct Loaded {
+  std::unique_ptr<TPatches> patches;
+  std::string error;
+};
+
+template <typename Source>
+Loaded Load(Source&& source, long startYear) {
+  Loaded loaded;
+  try {
+    loaded.patches.reset(TMPParser::LoadMP(std::forward<Source>(source), startYear));
+  } catch (const char* message) {
+    loaded.error = message;
+  } catch (const TundrelError& error) {
+    loaded.error = error.what();
+  }
+  return loaded;
+}
+
+bool SameBits(double a, double b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+bool SamePatches(TPatches& a, TPatches& b) {
+  if (a.GetNumPatches() != b.GetNumPatches() || !SameBits(a.GetResolution(), b.GetResolution()))
+    return false;
+  auto other = b.GetPatchMap().begin();
+  for (const auto& [name, patch] : a.GetPatchMap()) {
+    TPatch* copy = (other++)->second;
+    if (name != copy->GetName() || !SameBits(patch->GetX(), copy->GetX()) ||
+        !SameBits(patch->GetY(), copy->GetY()) || patch->GetMinYear() != copy->GetMinYear() ||
+        patch->GetMaxYear() != copy->GetMaxYear() ||
+        patch->GetPopulations().size() != copy->GetPopulations().size())
+      return false;
+    auto year = copy->GetPopulations().begin();
+    for (const auto& [number, population] : patch->GetPopulations()) {
+      if (number != year->first || !SameBits(population, year->second))
+        return false;
+      ++year;
+    }
+  }
+  return true;
+}
+
+// The file form reads through its own line splitter; it must give what the stream form
+// gives for the same bytes.
+void CompareFileForm(const std::string& text, long startYear, const Loaded& fromStream) {
+  static const std::string path = "/tmp/tundrel-fuzz-" + std::to_string(getpid()) + ".mp";
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr)
+    return;
+  std::fwrite(text.data(), 1, text.size(), file);
+  std::fclose(file);
+  Loaded fromFile = Load(path, startYear);
+  if (fromStream.patches == nullptr || fromFile.patches == nullptr) {
+    if (fromStream.error != fromFile.error)
+      Fault("stream form: \"" + fromStream.error + "\", file form: \"" + fromFile.error + "\"");
+  } else if (!SamePatches(*fromStream.patches, *fromFile.patches)) {
+    Fault("the file form read other patches than the stream form");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -181,17 +247,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Settings settings;
   std::string input(reinterpret_cast<const char*>(data), size);
   CompareDecimalReader(input);
-  std::istringstream in(ReadSettings(input, settings));
-  std::unique_ptr<TPatches> patches;
+  std::string text = ReadSettings(input, settings);
+  std::istringstream in(text);
   // A damaged file is an expected outcome: the run reports the reader's message.
-  try {
-    patches.reset(TMPParser::LoadMP(in, settings.startYear));
-  } catch (const char*) {
-    return 0;
-  } catch (const TundrelError&) {
-    return 0;
-  }
-  if (!WithinBounds(*patches))
+  Loaded loaded = Load(in, settings.startYear);
+  // Each file load costs as much as several whole runs of the target (a file, a large
+  // read buffer), so one input in eight checks it.
+  if (size % 8 == 0)
+    CompareFileForm(text, settings.startYear, loaded);
+  std::unique_ptr<TPatches> patches = std::move(loaded.patches);
+  if (patches == nullptr || !WithinBounds(*patches))
     return 0;
   // The fixed messages mean a missing year or patch, which a run never meets once the
   // file is loaded; the analysis's own guards (TundrelError) are expected outcomes.
