@@ -1,5 +1,6 @@
 #include "mpfile/TMPParser.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -15,6 +16,11 @@ namespace TMPParser {
 namespace {
 
 enum class Phase { kBeforePatches, kInPatches, kAfterPatches };
+
+// The year count is a count of lines, empty ones included, and says nothing of the value
+// lines that follow: 50 MB of line feeds would reserve 800 MB. Room for this many years is
+// made in advance, the rest as values come.
+constexpr long kYearsReservedAhead = 1 << 16;
 
 // The words of Tokenize, at most `limit` of them: the reader needs only the first few
 // words of a line, and splitting the whole of a line of megabytes takes many times its size.
@@ -259,7 +265,7 @@ class ResultsReader {
     std::vector<std::string> words = FirstWords(header, ". ", 2);
     long number = words.size() >= 2 ? ReadLong(words[1]) : 0;
     TPatch* patch = patches.GetPatch(NameOf(number));
-    patch->ReserveYears(static_cast<std::size_t>(years));
+    patch->ReserveYears(static_cast<std::size_t>(std::min(years, kYearsReservedAhead)));
     std::string_view line;
     for (long i = 0; i < years;) {
       if (!lines.Next(line)) {

@@ -330,6 +330,18 @@ TEST(HostileFiles, MillionLinesAfterPopAllWithoutBlockHeader) {
   EXPECT_EQ(outcome.err, "MP file ends before the first patch block of its results\n");
 }
 
+// Empty lines count as years but hold no population: the year count can be far larger
+// than the values that follow it.
+TEST(HostileFiles, FiftyMegabytesOfEmptyYearLines) {
+  Scratch scratch;
+  std::string text = "Pop 1,0,0\nMigration\nPop. ALL\n";
+  text.append(kLongLineBytes, '\n');
+  text += "Pop. 1\n4827\n";
+  Outcome outcome = RunBinary(scratch, Arguments(scratch.Write("empty_years.mp", text)));
+  ExpectOrderlyEnd(outcome);
+  EXPECT_EQ(outcome.err, "MP file ends inside the results of patch 1\n");
+}
+
 TEST(HostileFiles, BlockHeaderFarBeyondThePatches) {
   Scratch scratch;
   std::string example = Example();
