@@ -1,7 +1,7 @@
 // libFuzzer target: arbitrary bytes as an MP file, read by the stream form of LoadMP (and
 // by the file form, which must agree), then, when a collection comes back, the analysis a
 // run does on it (cleaning, both edges, shifts, each smoothing type) and the minimum
-// convex polygon areas.
+// convex polygon areas. One input in eight also goes through the whole program.
 //
 // An input may start with a settings line "#! threshold axis burn-in cleaning window
 // start-year" (any prefix of the fields); the rest of the input is the MP file. Without
@@ -22,6 +22,7 @@
 #include <unistd.h>
 
 #include "analysis/TCentroidTools.hpp"
+#include "driver/TundrelRun.hpp"
 #include "model/TCentroids.hpp"
 #include "model/TPatches.hpp"
 #include "model/TundrelError.hpp"
@@ -223,11 +224,16 @@ bool SamePatches(TPatches& a, TPatches& b) {
 
 // The file form reads through its own line splitter; it must give what the stream form
 // gives for the same bytes.
-void CompareFileForm(const std::string& text, long startYear, const Loaded& fromStream) {
+const std::string& FilePath() {
   static const std::string path = "/tmp/tundrel-fuzz-" + std::to_string(getpid()) + ".mp";
+  return path;
+}
+
+void CompareFileForm(const std::string& text, long startYear, const Loaded& fromStream) {
+  const std::string& path = FilePath();
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr)
-    return;
+    Fault("cannot write " + path);
   std::fwrite(text.data(), 1, text.size(), file);
   std::fclose(file);
   Loaded fromFile = Load(path, startYear);
@@ -236,6 +242,52 @@ void CompareFileForm(const std::string& text, long startYear, const Loaded& from
       Fault("stream form: \"" + fromStream.error + "\", file form: \"" + fromFile.error + "\"");
   } else if (!SamePatches(*fromStream.patches, *fromFile.patches)) {
     Fault("the file form read other patches than the stream form");
+  }
+}
+
+std::string Text(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.17g", value);
+  return text;
+}
+
+// The whole program on the file written by CompareFileForm: it ends with the report or
+// with the reader's message, or one message line of its own, and status 0 or 2.
+void RunProgram(const Settings& settings, std::size_t variant, const Loaded& fromStream) {
+  const char* const types[] = {nullptr, "sma", "exp", "smm"};
+  const char* type = types[variant % 4];
+  std::vector<std::string> texts{"Tundrel",
+                                 FilePath(),
+                                 std::to_string(settings.startYear),
+                                 std::string(1, settings.axis),
+                                 Text(settings.threshold),
+                                 ",",
+                                 std::to_string(settings.burnIn),
+                                 std::to_string(settings.cleaning)};
+  if (type != nullptr) {
+    texts.push_back(type);
+    texts.push_back(std::to_string(settings.window));
+  }
+  std::vector<const char*> argv;
+  for (const std::string& text : texts)
+    argv.push_back(text.c_str());
+  argv.push_back(nullptr);
+  std::ostringstream out, err;
+  int status = RunTundrel(static_cast<int>(texts.size()), argv.data(), out, err);
+  std::string report = out.str(), message = err.str();
+  Require(report.empty() || report.back() == '\n', "a report line without its line end");
+  if (status == 0) {
+    Require(message.empty() && report.find("\nInitial Coords") != std::string::npos,
+            "status 0 without the whole report");
+  } else if (status == 2) {
+    Require(message.size() >= 2 && message.find('\n') == message.size() - 1,
+            "status 2 without one message line");
+    Require(message != "Out of memory\n" && message.rfind("Unexpected error", 0) != 0,
+            ("failure without a message of the program's own: " + message).c_str());
+    if (fromStream.patches == nullptr)
+      Require(message == fromStream.error + "\n" && report.empty(), "not the reader's message");
+  } else {
+    Fault("status " + std::to_string(status));
   }
 }
 
@@ -253,10 +305,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Loaded loaded = Load(in, settings.startYear);
   // Each file load costs as much as several whole runs of the target (a file, a large
   // read buffer), so one input in eight checks it.
-  if (size % 8 == 0)
+  bool inFile = size % 8 == 0;
+  if (inFile)
     CompareFileForm(text, settings.startYear, loaded);
+  if (loaded.patches != nullptr && !WithinBounds(*loaded.patches))
+    return 0;
+  if (inFile)
+    RunProgram(settings, size / 8, loaded);
   std::unique_ptr<TPatches> patches = std::move(loaded.patches);
-  if (patches == nullptr || !WithinBounds(*patches))
+  if (patches == nullptr)
     return 0;
   // The fixed messages mean a missing year or patch, which a run never meets once the
   // file is loaded; the analysis's own guards (TundrelError) are expected outcomes.
