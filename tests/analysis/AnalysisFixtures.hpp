@@ -36,6 +36,14 @@ inline std::unique_ptr<TCentroids> MakeSeries(
   return series;
 }
 
+// Years 1 to 10, the point of each year being (year, yScale * year).
+inline std::unique_ptr<TCentroids> TenYears(double yScale) {
+  auto series = std::make_unique<TCentroids>("");
+  for (long year = 1; year <= 10; ++year)
+    series->SetCoords(year, new TPoint(year, yScale * year));
+  return series;
+}
+
 // Every point of a series as (year, x, y), for whole-series comparisons.
 inline std::vector<std::vector<double>> Rows(TCentroids* series) {
   std::vector<std::vector<double>> rows;

@@ -5,32 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "AnalysisFixtures.hpp"
 #include "analysis/TCentroidTools.hpp"
 
 namespace {
-
-struct Site {
-  std::string name;
-  double x, y;
-  std::map<long, double> populations;
-};
-
-std::unique_ptr<TPatches> MakeSites(const std::vector<Site>& sites) {
-  auto patches = std::make_unique<TPatches>();
-  for (const Site& site : sites) {
-    auto* patch = new TPatch(site.name, "", site.x, site.y);
-    for (const auto& [year, population] : site.populations)
-      patch->SetYear(year, population);
-    patches->AddPatch(patch);
-  }
-  return patches;
-}
 
 // A 10 by 10 square with a patch at its centre and one far outside it. Year 1: all of
 // the square occupied; year 2: the centre empty; year 3: the far patch has a negative
 // population; year 4: one corner only; year 5: two corners only; year 7: no patch.
 std::unique_ptr<TPatches> MakeSquare() {
-  return MakeSites({
+  return MakePatches({
       {"SW", 0, 0, {{1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}}},
       {"SE", 10, 0, {{1, 5}, {2, 5}, {3, 5}, {4, 0}, {5, 5}}},
       {"NE", 10, 10, {{1, 5}, {2, 5}, {3, 5}, {4, 0}, {5, 0}}},
@@ -54,7 +38,7 @@ TEST(MCPAreas, AreaOfOneYear) {
 
 TEST(MCPAreas, OneAreaPerYearOfTheYearList) {
   // Nothing is occupied in year 3: B holds it with population 0, the others not at all.
-  auto patches = MakeSites({
+  auto patches = MakePatches({
       {"A", 0, 0, {{1, 1}, {2, 1}, {4, 1}, {5, 1}}},
       {"B", 6, 0, {{1, 1}, {2, 1}, {3, 0}, {4, 1}, {5, 1}}},
       {"C", 0, 6, {{1, 1}, {2, 0}, {5, 1}}},
@@ -70,16 +54,17 @@ TEST(MCPAreas, OneAreaPerYearOfTheYearList) {
 TEST(MCPAreas, CollinearPatchesHaveNoArea) {
   // On a slanted line the fan of flat triangles rounds to a tiny positive value; the
   // area of a segment is exactly 0.
-  auto patches = MakeSites(
+  auto patches = MakePatches(
       {{"A", 0, 0, {{1, 1}}}, {"B", 1, 3, {{1, 1}}}, {"C", 3, 9, {{1, 1}}}, {"D", 2, 6, {{1, 1}}}});
   EXPECT_EQ(TCentroidTools::GetMCPArea(patches.get(), 1), 0.0);
   patches->GetPatch("D")->SetYear(1, 0);
   EXPECT_EQ(TCentroidTools::GetMCPArea(patches.get(), 1), 0.0);
-  EXPECT_GT(TCentroidTools::GetMCPArea(
-                MakeSites({{"A", 0, 0, {{1, 1}}}, {"B", 1, 3, {{1, 1}}}, {"C", 0.1, 0.7, {{1, 1}}}})
-                    .get(),
-                1),
-            0.0);
+  EXPECT_GT(
+      TCentroidTools::GetMCPArea(
+          MakePatches({{"A", 0, 0, {{1, 1}}}, {"B", 1, 3, {{1, 1}}}, {"C", 0.1, 0.7, {{1, 1}}}})
+              .get(),
+          1),
+      0.0);
 }
 
 TEST(MCPAreas, EmptyCollectionHasNoAreas) {

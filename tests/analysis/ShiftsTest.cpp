@@ -14,14 +14,6 @@ using RowList = std::vector<std::vector<double>>;
 
 namespace {
 
-// Years 1 to 10 with the point (year, 10 * year).
-std::unique_ptr<TCentroids> TenYears() {
-  auto series = std::make_unique<TCentroids>("");
-  for (long year = 1; year <= 10; ++year)
-    series->SetCoords(year, new TPoint(year, 10.0 * year));
-  return series;
-}
-
 template <typename Call>
 std::string ErrorOf(Call call) {
   try {
@@ -37,7 +29,7 @@ std::string ErrorOf(Call call) {
 }  // namespace
 
 TEST(GetRangeCoordShifts, ReferenceMinusPointFromTheStartPosition) {
-  auto series = TenYears();
+  auto series = TenYears(10);
   std::unique_ptr<TCentroids> fromFirst(GetRangeCoordShifts(series.get(), 0));
   RowList rows = Rows(fromFirst.get());
   ASSERT_EQ(rows.size(), 10u);
@@ -59,7 +51,7 @@ TEST(GetRangeCoordShifts, ReferenceMinusPointFromTheStartPosition) {
 }
 
 TEST(Shifts, StartPositionsOutsideTheListFail) {
-  auto series = TenYears();
+  auto series = TenYears(10);
   TCentroids empty("");
   EXPECT_EQ(ErrorOf([&] { return GetRangeCoordShifts(series.get(), 10); }),
             "Start position 10 is outside the 10 years of the series");

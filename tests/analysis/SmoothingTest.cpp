@@ -15,14 +15,6 @@ using RowList = std::vector<std::vector<double>>;
 
 namespace {
 
-// Years 1 to 10 with the point (year, -year).
-std::unique_ptr<TCentroids> TenYears() {
-  auto series = std::make_unique<TCentroids>("");
-  for (long year = 1; year <= 10; ++year)
-    series->SetCoords(year, new TPoint(year, -year));
-  return series;
-}
-
 std::unique_ptr<TCentroids> XSeries(std::vector<double> xs, std::vector<double> ys = {}) {
   auto series = std::make_unique<TCentroids>("");
   for (std::size_t i = 0; i < xs.size(); ++i)
@@ -44,7 +36,7 @@ TEST(MovingAverage, WindowsAndTheYearsTheyAreWrittenUnder) {
       {10, 5, 5, 5.5},
       {1, 1, 10, 1},
   };
-  auto series = TenYears();
+  auto series = TenYears(-1);
   for (const Case& c : cases) {
     std::unique_ptr<TCentroids> smoothed(MovingAverage(series.get(), c.window));
     std::vector<long> years = smoothed->GetYearList();
@@ -124,7 +116,7 @@ TEST(MovingAverageSmoothing, ListWindows) {
 }
 
 TEST(Smoothing, WindowsBelowOneAreRefused) {
-  auto series = TenYears();
+  auto series = TenYears(-1);
   auto message = [](auto call) {
     try {
       call();
