@@ -11,17 +11,17 @@
 #include "model/TCentroids.hpp"
 #include "model/TPatches.hpp"
 
-struct PatchSpec {
+struct PatchRow {
   std::string name;
   double x, y;
   std::map<long, double> populations;
 };
 
-inline std::unique_ptr<TPatches> MakePatches(std::initializer_list<PatchSpec> specs) {
+inline std::unique_ptr<TPatches> MakePatches(std::initializer_list<PatchRow> rows) {
   auto patches = std::make_unique<TPatches>();
-  for (const PatchSpec& spec : specs) {
-    auto* patch = new TPatch(spec.name, "", spec.x, spec.y);
-    for (const auto& [year, population] : spec.populations)
+  for (const PatchRow& row : rows) {
+    auto* patch = new TPatch(row.name, "", row.x, row.y);
+    for (const auto& [year, population] : row.populations)
       patch->SetYear(year, population);
     patches->AddPatch(patch);
   }

@@ -169,9 +169,9 @@ Collection RandomCollection(std::mt19937_64& random) {
 
 std::unique_ptr<TPatches> Build(const Collection& patches) {
   auto built = std::make_unique<TPatches>();
-  for (const auto& [name, spec] : patches) {
-    auto* patch = new TPatch(name, "", spec.x, spec.y);
-    for (const auto& [year, population] : spec.populations)
+  for (const auto& [name, row] : patches) {
+    auto* patch = new TPatch(name, "", row.x, row.y);
+    for (const auto& [year, population] : row.populations)
       patch->SetYear(year, population);
     built->AddPatch(patch);
   }
