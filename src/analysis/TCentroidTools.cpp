@@ -13,11 +13,6 @@ namespace {
 
 using PointPtr = std::unique_ptr<TPoint>;
 
-// The population of the year, or nullptr when the patch does not hold it.
-const double* FindPopulation(TPatch* patch, long year) {
-  return patch->FindYear(year);
-}
-
 // A run of `length` consecutive entries of the patch's own year list, all with a
 // population other than 0 (NaN and negative values count as occupied).
 bool HasOccupiedRun(TPatch* patch, long length) {
@@ -65,6 +60,17 @@ struct PlainSums {
     return new TPoint(sumX / static_cast<double>(count), sumY / static_cast<double>(count));
   }
 };
+
+// The centroid of the patches holding the year, summed in name order.
+template <typename Sums>
+TPoint* CentroidOfYear(TPatches* patches, long year) {
+  Sums sums;
+  for (const auto& entry : patches->GetPatchMap()) {
+    if (const double* population = entry.second->FindYear(year))
+      sums.Add(entry.second->GetX(), entry.second->GetY(), *population);
+  }
+  return sums.Centroid();
+}
 
 // Selection sort's order of the values, as positions into them, found in O(n log n).
 // Step i of the selection sort picks the smallest value at positions i to n - 1, the
@@ -367,19 +373,14 @@ std::vector<long> MakeYearList(TPatches* patches) {
 double SumPopulations(TPatches* patches, long year) {
   double total = 0;
   for (const auto& entry : patches->GetPatchMap()) {
-    if (const double* population = FindPopulation(entry.second, year))
+    if (const double* population = entry.second->FindYear(year))
       total += *population;
   }
   return total;
 }
 
 TPoint* WeightedMeans(TPatches* patches, long year) {
-  WeightedSums sums;
-  for (const auto& entry : patches->GetPatchMap()) {
-    if (const double* population = FindPopulation(entry.second, year))
-      sums.Add(entry.second->GetX(), entry.second->GetY(), *population);
-  }
-  return sums.Centroid();
+  return CentroidOfYear<WeightedSums>(patches, year);
 }
 
 TCentroids* WeightedMeans(TPatches* patches) {
@@ -387,12 +388,7 @@ TCentroids* WeightedMeans(TPatches* patches) {
 }
 
 TPoint* Means(TPatches* patches, long year) {
-  PlainSums sums;
-  for (const auto& entry : patches->GetPatchMap()) {
-    if (const double* population = FindPopulation(entry.second, year))
-      sums.Add(entry.second->GetX(), entry.second->GetY(), *population);
-  }
-  return sums.Centroid();
+  return CentroidOfYear<PlainSums>(patches, year);
 }
 
 TCentroids* Means(TPatches* patches) {
@@ -403,7 +399,7 @@ std::vector<TPoint*> GetNonzeroPoints(TPatches* patches, long year) {
   std::vector<PointPtr> owned;
   for (const auto& entry : patches->GetPatchMap()) {
     TPatch* patch = entry.second;
-    const double* population = FindPopulation(patch, year);
+    const double* population = patch->FindYear(year);
     if (population && *population > 0)
       owned.emplace_back(new TPoint(patch->GetX(), patch->GetY()));
   }
@@ -443,7 +439,7 @@ TPatches* GetSubpopulation(TPatches* patches, std::vector<std::string> names, do
   while (target > gathered && position >= 0 && position < count) {
     TPatch* patch = patches->GetPatch(names[position]);
     double before = gathered;
-    if (const double* population = FindPopulation(patch, year)) {
+    if (const double* population = patch->FindYear(year)) {
       std::unique_ptr<TPatch> member(patch->ShallowClone());
       double contribution = *population;
       gathered += contribution;
